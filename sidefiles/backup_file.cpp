@@ -1,0 +1,87 @@
+#include "sidefiles/backup_file.h"
+
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "text/side_file_path.h"
+#include "text/text_util.h"
+
+namespace {
+
+const char16_t kSection[] = u"RESTORE_INFO";
+const char16_t kOwnerKey[] = u"RegisteredOwner";
+const char16_t kOrganizationKey[] = u"RegisteredOrganization";
+const char16_t kTemporaryFileName[] = u"Kestrawn.dat.tmp";
+
+// The fixed pieces around the two values.
+const char16_t kHead[] = u"\uFEFF[RESTORE_INFO]\r\nRegisteredOwner = \"";
+const char16_t kMiddle[] = u"\"\r\nRegisteredOrganization = \"";
+const char16_t kTail[] = u"\"\r\n";
+
+// Values kept from the earlier backup while a new one is written.
+TextBuffer gKeptOwner;
+TextBuffer gKeptOrganization;
+
+bool IsFile(const char16_t* path) {
+    uint32_t attributes = OsGetFileAttributes(path);
+    return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
+}
+
+bool WriteText(FileHandle file, const char16_t* text) {
+    return OsWriteFile(file, text, TextLength(text) * sizeof(char16_t));
+}
+
+// Reads one value of a backup into buffer; a value over 1024 is zero-filled.
+void ReadBackupValue(const char16_t* path, const char16_t* key, TextBuffer* buffer) {
+    OsReadProfileString(kSection, key, u"", buffer->text, kTextBufferLength, path);
+    buffer->text[kTextBufferLength - 1] = 0;
+}
+
+void DiscardOverlong(TextBuffer* buffer) {
+    if (TextLength(buffer->text) > kMaxValueLength) ZeroFill(buffer);
+}
+
+// What to write for one value: the current value when valid, else what the
+// earlier backup held for it (empty when nothing).
+const char16_t* ValueToSave(bool valid, const TextBuffer& current, const char16_t* backupPath,
+                            const char16_t* key, TextBuffer* kept) {
+    if (valid) return current.text;
+    ZeroFill(kept);
+    if (IsFile(backupPath)) {
+        ReadBackupValue(backupPath, key, kept);
+        DiscardOverlong(kept);
+    }
+    return kept->text;
+}
+
+}  // namespace
+
+void SaveBackup(AppState* state) {
+    const char16_t* backupPath = SideFilePath(kBackupFileName);
+    const char16_t* owner =
+        ValueToSave(state->ownerValid != 0, state->currentOwner, backupPath, kOwnerKey, &gKeptOwner);
+    const char16_t* organization = ValueToSave(state->organizationValid != 0, state->currentOrganization,
+                                               backupPath, kOrganizationKey, &gKeptOrganization);
+
+    const char16_t* temporaryPath = SideFilePath(kTemporaryFileName);
+    FileHandle file = OsCreateFileForWriting(temporaryPath);
+    if (file == kInvalidFileHandle) return;
+    bool written = WriteText(file, kHead) && WriteText(file, owner) && WriteText(file, kMiddle) &&
+                   WriteText(file, organization) && WriteText(file, kTail);
+    OsCloseFile(file);
+    if (!written || !OsReplaceFile(temporaryPath, backupPath)) OsDeleteFile(temporaryPath);
+}
+
+void LoadBackup(AppState* state) {
+    const char16_t* path = SideFilePath(kBackupFileName);
+    if (!IsFile(path)) return;
+    state->backupLoaded = 1;
+    ReadBackupValue(path, kOwnerKey, &state->backupOwner);
+    ReadBackupValue(path, kOrganizationKey, &state->backupOrganization);
+    DiscardOverlong(&state->backupOwner);
+    DiscardOverlong(&state->backupOrganization);
+}
+
+void DeleteBackup() {
+    const char16_t* path = SideFilePath(kBackupFileName);
+    if (IsFile(path)) OsDeleteFile(path);
+}
