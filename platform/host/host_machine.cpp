@@ -61,7 +61,7 @@ std::string Upper(const std::u16string& text) {
 
 // ---- The machine as a whole ----
 
-void HostReset(const std::string& folder) {
+void HostReset(std::string folder) {
     Machine& machine = TheMachine();
     machine = Machine();
     machine.folder = folder;

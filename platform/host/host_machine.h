@@ -18,7 +18,7 @@
 // Forgets everything (registry, files' emulated attributes and locks, faults,
 // mutexes, dialogs, answers) and makes `folder` the executable's directory.
 // The folder must exist; the executable is "<folder>/Kestrawn.exe".
-void HostReset(const std::string& folder);
+void HostReset(std::string folder);
 const std::string& HostFolder();
 std::string HostPath(const std::string& fileName);  // a file in the folder
 
