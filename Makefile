@@ -27,7 +27,7 @@ e2e: win32
 test: unit e2e
 
 run: win32
-	@bash e2e/run_kestrawn.sh
+	@python3 e2e/run_kestrawn.py
 
 clean:
 	rm -rf build
