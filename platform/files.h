@@ -8,7 +8,9 @@ const uint32_t kInvalidFileAttributes = 0xFFFFFFFF;  // INVALID_FILE_ATTRIBUTES
 const uint32_t kFileAttributeReadOnly = 0x01;        // FILE_ATTRIBUTE_READONLY
 const uint32_t kFileAttributeDirectory = 0x10;       // FILE_ATTRIBUTE_DIRECTORY
 
-// GetFileAttributesW.
+// GetFileAttributesW. On kInvalidFileAttributes, OsGetLastError tells a path
+// that names nothing (kErrorFileNotFound, kErrorPathNotFound) from one that
+// could not be examined (any other code).
 uint32_t OsGetFileAttributes(const char16_t* path);
 
 // DeleteFileW.

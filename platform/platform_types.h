@@ -31,6 +31,8 @@ typedef OpaqueMutex* MutexHandle;            // HANDLE of a mutex
 
 // Windows error codes the logic looks at.
 const uint32_t kErrorSuccess = 0;
+const uint32_t kErrorFileNotFound = 2;
+const uint32_t kErrorPathNotFound = 3;
 const uint32_t kErrorAccessDenied = 5;
 const uint32_t kErrorMoreData = 234;
 const uint32_t kErrorAlreadyExists = 183;

@@ -114,9 +114,16 @@ bool HostIsLockedByProgram(const std::string& fileName) {
 int HostOpenFiles() { return static_cast<int>(TheFiles().open.size()); }
 
 uint32_t OsGetFileAttributes(const char16_t* path) {
-    if (HostOperationFails(kOpGetFileAttributes)) return kInvalidFileAttributes;
+    // As GetFileAttributesW: a failure leaves its reason for GetLastError.
+    if (HostOperationFails(kOpGetFileAttributes)) {
+        HostSetLastError(kErrorAccessDenied);
+        return kInvalidFileAttributes;
+    }
     std::string native = HostNativePath(path);
-    if (!Exists(native)) return kInvalidFileAttributes;
+    if (!Exists(native)) {
+        HostSetLastError(kErrorFileNotFound);
+        return kInvalidFileAttributes;
+    }
     uint32_t attributes = IsDirectory(native) ? kFileAttributeDirectory : 0x80;  // FILE_ATTRIBUTE_NORMAL
     if (TheFiles().readOnly.count(native) != 0) attributes = (attributes & ~0x80u) | kFileAttributeReadOnly;
     return attributes;
@@ -147,7 +154,10 @@ bool OsWriteFile(FileHandle handle, const void* bytes, uint32_t byteCount) {
     OpenFile* file = AsOpenFile(handle);
     if (file == nullptr || file->writing == nullptr) return false;
     if (byteCount == 0) return true;
-    return fwrite(bytes, 1, byteCount, file->writing) == byteCount;
+    // WriteFile hands the bytes to the system at once: they are in the file
+    // even if the handle is never closed.
+    bool written = fwrite(bytes, 1, byteCount, file->writing) == byteCount;
+    return fflush(file->writing) == 0 && written;
 }
 
 void OsCloseFile(FileHandle handle) {

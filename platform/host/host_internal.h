@@ -1,11 +1,16 @@
 // Shared between the host platform's files; not for tests.
 #pragma once
 
+#include <stdint.h>
+
 #include <string>
 
 void HostResetRegistry();
 void HostResetFiles();
 void HostResetDialogs();
+
+// What OsGetLastError reports after a platform call that sets it.
+void HostSetLastError(uint32_t error);
 
 // UTF-16 paths of the logic to the host's UTF-8 paths. A relative path is
 // taken relative to the emulated current directory, "<folder>/current".

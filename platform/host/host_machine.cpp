@@ -145,6 +145,7 @@ MutexHandle OsCreateMutex(bool, const char16_t* name) {
 }
 
 uint32_t OsGetLastError() { return TheMachine().lastError; }
+void HostSetLastError(uint32_t error) { TheMachine().lastError = error; }
 
 // ---- Modules and resources ----
 

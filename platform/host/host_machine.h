@@ -60,6 +60,7 @@ void HostRegDeleteValue(const std::u16string& subkey, const std::u16string& name
 bool HostRegGetBytes(const std::u16string& subkey, const std::u16string& name, uint32_t* type, std::string* bytes);
 bool HostRegGetString(const std::u16string& subkey, const std::u16string& name, std::u16string* value);
 int HostRegValueWrites();    // successful OsRegSetValue calls
+void HostRegDenyWrites(bool denied);  // opening a key for writing is refused, as for a user without rights
 int HostOpenRegistryKeys();  // keys opened and not yet closed
 
 // ---- Files ----

@@ -10,8 +10,6 @@
 
 namespace {
 
-const uint32_t kErrorFileNotFound = 2;
-
 struct Value {
     uint32_t type;
     std::string bytes;
@@ -28,6 +26,7 @@ struct Registry {
     std::map<std::u16string, Key> keys;  // by lower-case path
     std::set<OpenKey*> open;
     int valueWrites = 0;
+    bool writesDenied = false;
 };
 
 Registry& TheRegistry() {
@@ -91,6 +90,7 @@ bool HostRegGetString(const std::u16string& subkey, const std::u16string& name, 
 }
 
 int HostRegValueWrites() { return TheRegistry().valueWrites; }
+void HostRegDenyWrites(bool denied) { TheRegistry().writesDenied = denied; }
 int HostOpenRegistryKeys() { return static_cast<int>(TheRegistry().open.size()); }
 
 uint32_t OsRegOpenMachineKey(const char16_t* subkey, uint32_t access, RegistryKey* key) {
@@ -98,6 +98,7 @@ uint32_t OsRegOpenMachineKey(const char16_t* subkey, uint32_t access, RegistryKe
     if (HostOperationFails(kOpRegOpenMachineKey)) return kErrorAccessDenied;
     std::u16string path = Lower(subkey);
     if (TheRegistry().keys.count(path) == 0) return kErrorFileNotFound;
+    if (access == kKeyAllAccess && TheRegistry().writesDenied) return kErrorAccessDenied;
     OpenKey* open = new OpenKey{path, access == kKeyAllAccess};
     TheRegistry().open.insert(open);
     *key = reinterpret_cast<RegistryKey>(open);
