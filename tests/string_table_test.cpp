@@ -123,6 +123,17 @@ TEST_F(StringTableTest, RemovalClosesOnlyAHeldLock) {
     EXPECT_EQ(HostCallCount(kOpDeleteFile), deletesBefore);
 }
 
+// The lock is closed and the table deleted even when the attributes query
+// fails: holding the lock proves the path is the program's own file.
+TEST_F(StringTableTest, RemovalWithAFailedAttributesQueryStillReleasesAndDeletes) {
+    AppState* state = NewState();
+    ExtractTable(state);
+    HostFailOperation(kOpGetFileAttributes, 1, true);
+    RemoveStringTable(state);
+    EXPECT_EQ(HostOpenFiles(), 0);
+    EXPECT_FALSE(HostFileExists("StringTable.dat"));
+}
+
 TEST_F(StringTableTest, LooksUpEveryKeyInBothLanguages) {
     for (const char* language : {"en", "ja"}) {
         HostSetLanguageName(FromUtf8(language));

@@ -52,12 +52,16 @@ void ExtractStringTable(AppState* state) {
 
 void RemoveStringTable(AppState* state) {
     const char16_t* path = SideFilePath(kStringTableFileName);
-    uint32_t attributes = OsGetFileAttributes(path);
-    if (attributes == kInvalidFileAttributes || (attributes & kFileAttributeDirectory) != 0) return;
-    // The lock forbids deletion, so it goes first.
-    if (IsOpenHandle(state->stringTableLock)) {
+    // The lock forbids deletion, so it goes first, whatever the attributes
+    // query below says. A held lock also proves that the path is our file.
+    bool locked = IsOpenHandle(state->stringTableLock);
+    if (locked) {
         OsCloseFile(state->stringTableLock);
         state->stringTableLock = kInvalidFileHandle;
+    }
+    if (!locked) {
+        uint32_t attributes = OsGetFileAttributes(path);
+        if (attributes == kInvalidFileAttributes || (attributes & kFileAttributeDirectory) != 0) return;
     }
     OsDeleteFile(path);
 }
