@@ -1,6 +1,7 @@
 #include "sidefiles/backup_file.h"
 
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/profile.h"
 #include "text/side_file_path.h"
 #include "text/text_util.h"
@@ -40,27 +41,45 @@ void DiscardOverlong(TextBuffer* buffer) {
     if (TextLength(buffer->text) > kMaxValueLength) ZeroFill(buffer);
 }
 
+// The default of a read of the earlier backup. No value can equal it, since
+// a line break always ends a value, so getting it back means that the key is
+// missing or that the file could not be read.
+const char16_t kUnread[] = u"\n";
+
 // What to write for one value: the current value when valid, else what the
-// earlier backup held for it (empty when nothing).
-const char16_t* ValueToSave(bool valid, const TextBuffer& current, const char16_t* backupPath,
-                            const char16_t* key, TextBuffer* kept) {
-    if (valid) return current.text;
+// earlier backup held for it (empty when there is none). False when the
+// earlier backup exists but what it holds could not be learned: replacing it
+// then could lose the one copy of a value the registry no longer has.
+bool ValueToSave(bool valid, const TextBuffer& current, const char16_t* backupPath, const char16_t* key,
+                 TextBuffer* kept, const char16_t** value) {
+    *value = current.text;
+    if (valid) return true;
     ZeroFill(kept);
-    if (IsFile(backupPath)) {
-        ReadBackupValue(backupPath, key, kept);
-        DiscardOverlong(kept);
+    *value = kept->text;
+    uint32_t attributes = OsGetFileAttributes(backupPath);
+    if (attributes == kInvalidFileAttributes) {
+        uint32_t error = OsGetLastError();
+        return error == kErrorFileNotFound || error == kErrorPathNotFound;
     }
-    return kept->text;
+    if ((attributes & kFileAttributeDirectory) != 0) return true;
+    OsReadProfileString(kSection, key, kUnread, kept->text, kTextBufferLength, backupPath);
+    kept->text[kTextBufferLength - 1] = 0;
+    if (TextEquals(kept->text, kUnread)) return false;
+    DiscardOverlong(kept);
+    return true;
 }
 
 }  // namespace
 
 void SaveBackup(AppState* state) {
     const char16_t* backupPath = SideFilePath(kBackupFileName);
-    const char16_t* owner =
-        ValueToSave(state->ownerValid != 0, state->currentOwner, backupPath, kOwnerKey, &gKeptOwner);
-    const char16_t* organization = ValueToSave(state->organizationValid != 0, state->currentOrganization,
-                                               backupPath, kOrganizationKey, &gKeptOrganization);
+    const char16_t* owner = nullptr;
+    const char16_t* organization = nullptr;
+    if (!ValueToSave(state->ownerValid != 0, state->currentOwner, backupPath, kOwnerKey, &gKeptOwner, &owner) ||
+        !ValueToSave(state->organizationValid != 0, state->currentOrganization, backupPath, kOrganizationKey,
+                     &gKeptOrganization, &organization)) {
+        return;
+    }
 
     const char16_t* temporaryPath = SideFilePath(kTemporaryFileName);
     FileHandle file = OsCreateFileForWriting(temporaryPath);

@@ -13,7 +13,9 @@
 // Replaces the backup with currentOwner and currentOrganization. A value that
 // is not valid in the registry (owner: !ownerValid, organization:
 // !organizationValid) keeps what the existing backup holds for it, if that is
-// 1 to 1024 code units long; otherwise it is written empty. The new content
+// 1 to 1024 code units long; otherwise it is written empty. When the existing
+// backup is there but that value cannot be read from it (the file cannot be
+// examined or read, or it lacks the key), nothing is saved. The new content
 // goes to a temporary file first and replaces the backup only when every write
 // succeeded, so a failed save leaves the earlier backup as it was.
 void SaveBackup(AppState* state);

@@ -182,6 +182,35 @@ TEST_F(BackupFileTest, AnInvalidValueKeepsWhatTheEarlierBackupHeld) {
     }
 }
 
+// The registry lost the owner and only the earlier backup still holds it:
+// when that backup cannot be examined or read, it is left as it was rather
+// than replaced by one without the owner.
+TEST_F(BackupFileTest, AnEarlierBackupThatCannotBeReadIsNotReplaced) {
+    const std::string earlier = BackupBytes(u"Alice", u"Old Org");
+    const struct {
+        const char* name;
+        PlatformOperation operation;  // kPlatformOperationCount: none fails
+        std::string content;
+    } cases[] = {
+        {"attributes query fails", kOpGetFileAttributes, earlier},
+        {"profile read fails", kOpReadProfileString, earlier},
+        {"the backup lacks the owner key", kPlatformOperationCount, std::string("\xFF\xFE", 2)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostReset(HostFolder());
+        HostWriteFile("Kestrawn.dat", c.content);
+        SetOrganization(u"New Org");
+        AppState* state = NewState();
+        ReadCurrentUserInfo(state);
+        ASSERT_EQ(state->ownerValid, 0);
+        if (c.operation != kPlatformOperationCount) HostFailOperation(c.operation, 1);
+        SaveBackup(state);
+        EXPECT_EQ(Backup(), c.content);
+        EXPECT_FALSE(HostFileExists("Kestrawn.dat.tmp"));
+    }
+}
+
 TEST_F(BackupFileTest, DeletesOnlyAFile) {
     HostWriteFile("Kestrawn.dat", "x");
     DeleteBackup();
