@@ -50,18 +50,15 @@ const char16_t kUnread[] = u"\n";
 // earlier backup held for it (empty when there is none). False when the
 // earlier backup exists but what it holds could not be learned: replacing it
 // then could lose the one copy of a value the registry no longer has.
-bool ValueToSave(bool valid, const TextBuffer& current, const char16_t* backupPath, const char16_t* key,
-                 TextBuffer* kept, const char16_t** value) {
+// attributes are those of the earlier backup, kInvalidFileAttributes when
+// there is none.
+bool ValueToSave(bool valid, const TextBuffer& current, const char16_t* backupPath, uint32_t attributes,
+                 const char16_t* key, TextBuffer* kept, const char16_t** value) {
     *value = current.text;
     if (valid) return true;
     ZeroFill(kept);
     *value = kept->text;
-    uint32_t attributes = OsGetFileAttributes(backupPath);
-    if (attributes == kInvalidFileAttributes) {
-        uint32_t error = OsGetLastError();
-        return error == kErrorFileNotFound || error == kErrorPathNotFound;
-    }
-    if ((attributes & kFileAttributeDirectory) != 0) return true;
+    if (attributes == kInvalidFileAttributes || (attributes & kFileAttributeDirectory) != 0) return true;
     OsReadProfileString(kSection, key, kUnread, kept->text, kTextBufferLength, backupPath);
     kept->text[kTextBufferLength - 1] = 0;
     if (TextEquals(kept->text, kUnread)) return false;
@@ -73,11 +70,23 @@ bool ValueToSave(bool valid, const TextBuffer& current, const char16_t* backupPa
 
 void SaveBackup(AppState* state) {
     const char16_t* backupPath = SideFilePath(kBackupFileName);
+    // When it is unclear whether there is an earlier backup, it may hold the
+    // one copy of a value, so it is not replaced.
+    uint32_t attributes = OsGetFileAttributes(backupPath);
+    if (attributes == kInvalidFileAttributes) {
+        uint32_t error = OsGetLastError();
+        if (error != kErrorFileNotFound && error != kErrorPathNotFound) return;
+    } else if ((attributes & kFileAttributeReadOnly) != 0) {
+        // A read-only backup is left as it is. Windows refuses to replace it,
+        // but not every system that runs Windows programs does, so ask first.
+        return;
+    }
     const char16_t* owner = nullptr;
     const char16_t* organization = nullptr;
-    if (!ValueToSave(state->ownerValid != 0, state->currentOwner, backupPath, kOwnerKey, &gKeptOwner, &owner) ||
-        !ValueToSave(state->organizationValid != 0, state->currentOrganization, backupPath, kOrganizationKey,
-                     &gKeptOrganization, &organization)) {
+    if (!ValueToSave(state->ownerValid != 0, state->currentOwner, backupPath, attributes, kOwnerKey, &gKeptOwner,
+                     &owner) ||
+        !ValueToSave(state->organizationValid != 0, state->currentOrganization, backupPath, attributes,
+                     kOrganizationKey, &gKeptOrganization, &organization)) {
         return;
     }
 
