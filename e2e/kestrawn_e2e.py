@@ -269,6 +269,28 @@ class Machine:
             raise E2EError("driver %s failed: %s" % (" ".join(args[:3]), lines))
         return lines
 
+    def start_driver(self, *args):
+        """Starts the driver in the background (for lock-file) and waits for
+        its first line; returns the process and that line."""
+        output = tempfile.NamedTemporaryFile(dir=self.root, delete=False)
+        process = subprocess.Popen(["wine", APP_WIN + "\\KestrawnDriver.exe"] + list(args),
+                                   cwd=self.app_dir, env=self.env(), stdout=output,
+                                   stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        deadline = time.time() + TIMEOUT_MS / 1000
+        while time.time() < deadline:
+            with open(output.name, "rb") as f:
+                first = f.readline()
+            if first.endswith(b"\n"):
+                line = json.loads(first.decode("ascii"))
+                if "error" in line:
+                    raise E2EError("driver %s failed: %s" % (args[0], line))
+                return process, line
+            if process.poll() is not None:
+                break
+            time.sleep(0.05)
+        raise E2EError("driver %s printed nothing" % args[0])
+
     # -- the dialogs
 
     def main_dialog(self, timeout=TIMEOUT_MS):

@@ -33,6 +33,9 @@
 //                                creating the key
 //   reg-delete KEY NAME          delete a value; a missing one is fine
 //   reg-deny-write KEY           deny everyone the right to set values of KEY
+//   lock-file PATH MS            open PATH (made if missing) for reading and
+//                                writing, sharing only reading, print, and
+//                                hold it for MS milliseconds
 //
 // KEY starts with HKLM\ or HKCU\. The driver is a 32-bit program like
 // Kestrawn, so it sees the same registry view.
@@ -593,6 +596,19 @@ int wmain(int argc, wchar_t** argv) {
             bool done = RegDenyWrite(argv[i + 1]);
             i += 2;
             if (!done) return 1;
+            continue;
+        }
+
+        if (wcscmp(command, L"lock-file") == 0) {
+            if (left < 2 || !ParseNumber(argv[i + 2], &timeout)) return Usage("lock-file PATH MS");
+            HANDLE file = CreateFileW(argv[i + 1], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+            i += 3;
+            if (!Report(file == INVALID_HANDLE_VALUE ? static_cast<LONG>(GetLastError()) : 0, "lock-file")) {
+                return 1;
+            }
+            Sleep(timeout);
+            CloseHandle(file);
             continue;
         }
 
