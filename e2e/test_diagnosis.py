@@ -68,6 +68,7 @@ def test_affected_utility_in_the_32_bit_view_is_listed_and_restore_disabled():
         main = m.main_dialog()
         assert main.text(ID_STATUS) == EN["S_STAT_BAD_INSTALL"] + "\r\n    Brasko Setup", main
         assert not main.control_enabled(ID_RESTORE), main
+        assert m.read("Kestrawn.dat") == backup_bytes("Test Owner", "Test Organization")
 
         # A Restore command posted by another program is ignored as well.
         m.driver("post-command", "main", str(ID_RESTORE))
