@@ -1,6 +1,6 @@
 # Front door to the two CMake builds and the tests. Every target installs what
 # it needs first (.ci/install-deps does nothing when all is there).
-.PHONY: all deps win32 host unit e2e test run clean
+.PHONY: all deps win32 host unit e2e test run clean fuzz-build fuzz fuzz-smoke
 
 all: win32
 
@@ -20,11 +20,25 @@ host: deps
 unit: host
 	@ctest --preset host
 
+# libFuzzer targets (clang 14), each run for FUZZ_SECONDS; fuzz-smoke is the
+# short run that `make test` includes. See fuzz/run.sh.
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 12
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+
+fuzz: fuzz-build
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash fuzz/run.sh
+
+fuzz-smoke: fuzz-build
+	@FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) bash fuzz/run.sh
+
 # The real exe under Wine on a virtual display.
 e2e: win32
 	@python3 e2e/run_e2e.py
 
-test: unit e2e
+test: unit fuzz-smoke e2e
 
 run: win32
 	@python3 e2e/run_kestrawn.py
