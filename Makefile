@@ -1,6 +1,6 @@
 # Front door to the two CMake builds and the tests. Every target installs what
 # it needs first (.ci/install-deps does nothing when all is there).
-.PHONY: all deps win32 host unit e2e test run clean fuzz-build fuzz fuzz-smoke
+.PHONY: all deps win32 host unit e2e test run clean fuzz-build fuzz fuzz-smoke lint
 
 all: win32
 
@@ -34,11 +34,15 @@ fuzz: fuzz-build
 fuzz-smoke: fuzz-build
 	@FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) bash fuzz/run.sh
 
+# clang-tidy and cppcheck over the logic, from the host build's compile commands.
+lint: host
+	@bash .ci/lint
+
 # The real exe under Wine on a virtual display.
 e2e: win32
 	@python3 e2e/run_e2e.py
 
-test: unit fuzz-smoke e2e
+test: unit fuzz-smoke lint e2e
 
 run: win32
 	@python3 e2e/run_kestrawn.py
