@@ -1,6 +1,6 @@
 # Front door to the two CMake builds and the tests. Every target installs what
 # it needs first (.ci/install-deps does nothing when all is there).
-.PHONY: all deps win32 host unit e2e test run clean fuzz-build fuzz fuzz-smoke lint
+.PHONY: all deps win32 host unit e2e fitness test run clean fuzz-build fuzz fuzz-smoke lint
 
 all: win32
 
@@ -42,7 +42,13 @@ lint: host
 e2e: win32
 	@python3 e2e/run_e2e.py
 
-test: unit fuzz-smoke lint e2e
+# The built exe read as a file: headers, imports, resources (and that the
+# check itself notices a damaged copy).
+fitness: win32
+	@python3 tests/exe_fitness/test_check_exe.py
+	@python3 tests/exe_fitness/check_exe.py build/win32/Kestrawn.exe
+
+test: unit fuzz-smoke lint fitness e2e
 
 run: win32
 	@python3 e2e/run_kestrawn.py
