@@ -266,7 +266,12 @@ class Machine:
             text = output.read().decode("ascii")
         lines = [json.loads(line) for line in text.splitlines() if line.startswith("{")]
         if check and (completed.returncode != 0 or any("error" in line for line in lines)):
-            raise E2EError("driver %s failed: %s" % (" ".join(args[:3]), lines))
+            # What was on the screen and which programs still ran, to tell a
+            # slow machine from a program that ended or hung.
+            windows = self.driver("list", check=False) if args[0] != "list" else []
+            running = [p.args[-1] for p in self.processes if p.poll() is None]
+            raise E2EError("driver %s failed: %s\n  windows: %s\n  running: %s"
+                           % (" ".join(args[:3]), lines, windows, running))
         return lines
 
     def start_driver(self, *args):
@@ -312,6 +317,10 @@ class Machine:
 
     def set_text(self, kind, control, text):
         self.driver("settext", kind, str(control), hex16(text))
+
+    def has_window(self, kind):
+        """Whether a window of the kind ("main", "input", "box") is open now."""
+        return "error" not in self.driver("dump", kind, check=False)[-1]
 
     def screenshot(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -395,3 +404,13 @@ def backup_bytes(owner, organization):
     return codecs.BOM_UTF16_LE + (
         "[RESTORE_INFO]\r\nRegisteredOwner = \"%s\"\r\nRegisteredOrganization = \"%s\"\r\n"
         % (owner, organization)).encode("utf-16-le")
+
+
+def script_bytes(owner, organization, wow64):
+    """The manual restoration script for these values, as already escaped."""
+    node = "Wow6432Node\\" if wow64 else ""
+    return codecs.BOM_UTF16_LE + (
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\%sMicrosoft\\Windows NT\\CurrentVersion]\r\n"
+        "\"RegisteredOwner\"=\"%s\"\r\n"
+        "\"RegisteredOrganization\"=\"%s\"\r\n" % (node, owner, organization)).encode("utf-16-le")

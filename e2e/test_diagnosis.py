@@ -73,8 +73,7 @@ def test_affected_utility_in_the_32_bit_view_is_listed_and_restore_disabled():
         # A Restore command posted by another program is ignored as well.
         m.driver("post-command", "main", str(ID_RESTORE))
         time.sleep(1.5)
-        assert "error" in m.driver("dump", "input", check=False)[-1], "no input dialog"
-        assert "error" in m.driver("dump", "box", check=False)[-1], "no message box"
+        assert not m.has_window("input") and not m.has_window("box")
         assert m.main_dialog().enabled
         assert m.user_info() == ("Test Owner", "Test Organization")
 
