@@ -1,6 +1,6 @@
 # Front door to the two CMake builds and the tests. Every target installs what
 # it needs first (.ci/install-deps does nothing when all is there).
-.PHONY: all deps win32 host unit e2e fitness test run clean fuzz-build fuzz fuzz-smoke lint
+.PHONY: all deps win32 host unit e2e fitness bench test run clean fuzz-build fuzz fuzz-smoke lint
 
 all: win32
 
@@ -48,10 +48,18 @@ fitness: win32
 	@python3 tests/exe_fitness/test_check_exe.py
 	@python3 tests/exe_fitness/check_exe.py build/win32/Kestrawn.exe
 
+# Start-up time against a bare dialog under Wine, and sizes: reports only.
+bench: win32
+	@python3 bench/launch_bench.py
+
 test: unit fuzz-smoke lint fitness e2e
 
 run: win32
 	@python3 e2e/run_kestrawn.py
+
+# The dialogs on a sound, a damaged and an affected machine, in both languages.
+screenshots: win32
+	@python3 e2e/screenshots.py
 
 clean:
 	rm -rf build

@@ -175,10 +175,14 @@ class Machine:
     version: Wine's Windows version name ("win2k", "winxp", "win2003",
     "vista", "win2008", "win7", ...). language: "en" or "ja" system locale.
     sound: start with a valid owner and organization.
+    desktop: run in a Wine virtual desktop of 800x600 at the display's top
+    left corner, where Wine draws the window frames itself (for screenshots:
+    a bare Xvfb has no window manager to draw captions).
     """
 
-    def __init__(self, arch="win64", version="winxp", language="en", sound=True):
+    def __init__(self, arch="win64", version="winxp", language="en", sound=True, desktop=False):
         self.arch, self.version, self.language, self.sound = arch, version, language, sound
+        self.desktop = desktop
         self.prefix = None
         self.display = None
         self.processes = []
@@ -201,7 +205,16 @@ class Machine:
             commands += ["reg-set", USER_INFO, "RegisteredOwner", hex16(SOUND_OWNER),
                          "reg-set", USER_INFO, "RegisteredOrganization",
                          hex16(SOUND_ORGANIZATION)]
+        if self.desktop:
+            commands += ["reg-set", "HKCU\\Software\\Wine\\Explorer", "Desktop", hex16("Default"),
+                         "reg-set", "HKCU\\Software\\Wine\\Explorer\\Desktops", "Default",
+                         hex16("800x600")]
         self.driver(*commands)
+        if self.desktop:
+            # The desktop is chosen when the prefix's first program starts.
+            env = self.env()
+            for flag in ("-k", "-w", "-p"):
+                subprocess.run(["wineserver", flag], env=env, check=False)
         return self
 
     def __exit__(self, kind, value, traceback):
@@ -322,11 +335,19 @@ class Machine:
         """Whether a window of the kind ("main", "input", "box") is open now."""
         return "error" not in self.driver("dump", kind, check=False)[-1]
 
-    def screenshot(self, path):
+    def screenshot(self, path, window=None):
+        """A PNG of the screen, or of just the window (a Window) with a small
+        margin when a virtual desktop places windows at screen coordinates."""
         os.makedirs(os.path.dirname(path), exist_ok=True)
         # Give the window a moment to paint after its last change.
         time.sleep(0.5)
-        subprocess.run(["import", "-display", self.display.name, "-window", "root", path],
+        crop = []
+        if window is not None and self.desktop:
+            left, top, right, bottom = window.record["rect"]
+            left, top = max(0, left - 8), max(0, top - 8)
+            crop = ["-crop", "%dx%d+%d+%d" % (right + 8 - left, bottom + 8 - top, left, top),
+                    "+repage"]
+        subprocess.run(["import", "-display", self.display.name, "-window", "root"] + crop + [path],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # -- registry (the 32-bit view, as Kestrawn sees it)

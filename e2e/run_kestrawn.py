@@ -32,10 +32,10 @@ def run_on_display():
 
 def run_headless():
     shot = os.path.join(e2e.ROOT, "build", "screenshots", "run.png")
-    with e2e.Machine() as m:
+    with e2e.Machine(desktop=True) as m:
         program = m.start()
         main = m.main_dialog()
-        m.screenshot(shot)
+        m.screenshot(shot, main)
         print("Status: %s" % main.text(e2e.ID_STATUS).replace("\r\n", " "))
         m.click("main", e2e.ID_QUIT)
         code = m.finish(program)

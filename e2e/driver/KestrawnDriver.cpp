@@ -264,6 +264,17 @@ void PrintWindow(HWND window, Kind kind, int count, const char* extra) {
     PutUnsigned(pid);
     Put(",\"count\":");
     PutInt(count);
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) SetRectEmpty(&rect);
+    Put(",\"rect\":[");
+    PutInt(rect.left);
+    Put(",");
+    PutInt(rect.top);
+    Put(",");
+    PutInt(rect.right);
+    Put(",");
+    PutInt(rect.bottom);
+    Put("]");
     Put(",\"controls\":[");
     bool first = true;
     for (HWND child = GetWindow(window, GW_CHILD); child != NULL;
