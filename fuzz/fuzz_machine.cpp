@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -19,6 +20,15 @@ const std::string& ScratchFolder() {
         if (mkdtemp(pattern.data()) == nullptr) FuzzFail("no scratch folder");
         return pattern;
     }();
+    // libFuzzer ends with exit(); the folder goes with the process.
+    static bool cleanupRegistered = [] {
+        atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(ScratchFolder(), ignored);
+        });
+        return true;
+    }();
+    (void)cleanupRegistered;
     return folder;
 }
 
