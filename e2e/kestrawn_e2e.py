@@ -57,30 +57,35 @@ def _base_env():
 # ---------------------------------------------------------------- displays
 
 class Display:
-    """An Xvfb server on the first free display number from 90."""
+    """An Xvfb server on a display number of its own choosing: with
+    -displayfd the server takes the first free number under its own lock, so
+    tests started side by side never share (and never stop) each other's."""
 
     def __init__(self):
         self.number = None
         self.process = None
 
     def start(self):
-        for number in range(90 + (os.getpid() % 50), 400):
-            if os.path.exists("/tmp/.X%d-lock" % number):
-                continue
-            process = subprocess.Popen(
-                ["Xvfb", ":%d" % number, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            socket = "/tmp/.X11-unix/X%d" % number
-            deadline = time.time() + 10
-            while time.time() < deadline and process.poll() is None:
-                if os.path.exists(socket):
-                    self.number, self.process = number, process
-                    return self
-                time.sleep(0.05)
-            if process.poll() is None:
-                process.kill()
-            process.wait()
-        raise E2EError("no free X display")
+        read_end, write_end = os.pipe()
+        try:
+            self.process = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                 "-nolisten", "tcp"],
+                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.close(write_end)
+            write_end = None
+            with os.fdopen(read_end, "rb") as announced:
+                read_end = None
+                number = announced.readline().strip()
+        finally:
+            for fd in (read_end, write_end):
+                if fd is not None:
+                    os.close(fd)
+        if not number.isdigit():
+            self.stop()
+            raise E2EError("Xvfb did not start")
+        self.number = int(number)
+        return self
 
     @property
     def name(self):
@@ -282,9 +287,9 @@ class Machine:
             # What was on the screen and which programs still ran, to tell a
             # slow machine from a program that ended or hung.
             windows = self.driver("list", check=False) if args[0] != "list" else []
-            running = [p.args[-1] for p in self.processes if p.poll() is None]
-            raise E2EError("driver %s failed: %s\n  windows: %s\n  running: %s"
-                           % (" ".join(args[:3]), lines, windows, running))
+            programs = [(p.args[1], p.poll()) for p in self.processes]
+            raise E2EError("driver %s failed: %s\n  windows: %s\n  programs (exit code): %s"
+                           % (" ".join(args[:3]), lines, windows, programs))
         return lines
 
     def start_driver(self, *args):
