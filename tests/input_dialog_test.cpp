@@ -9,24 +9,10 @@
 
 namespace {
 
-class InputDialogTest : public MachineTest {
+class InputDialogTest : public DialogTest {
   protected:
-    AppState* state = nullptr;
-
-    void SetUp() override {
-        MachineTest::SetUp();
-        state = NewState();
-        ExtractTable(state);
-    }
-    void TearDown() override {
-        RemoveStringTable(state);
-        MachineTest::TearDown();
-    }
     intptr_t RunInputDialog(std::vector<UserAction> script) {
-        HostSetScript(std::move(script));
-        intptr_t result = OsDialogBox(nullptr, IDD_INPUT, nullptr, InputDialogProc, reinterpret_cast<intptr_t>(state));
-        for (const std::string& error : HostScriptErrors()) ADD_FAILURE() << error;
-        return result;
+        return RunDialog(IDD_INPUT, InputDialogProc, std::move(script));
     }
 };
 

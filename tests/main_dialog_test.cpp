@@ -7,27 +7,7 @@
 
 namespace {
 
-class MainDialogTest : public MachineTest {
-  protected:
-    AppState* state = nullptr;
-
-    void SetUp() override {
-        MachineTest::SetUp();
-        state = NewState();
-        ExtractTable(state);
-        state->isAdmin = 1;
-    }
-    void TearDown() override {
-        RemoveStringTable(state);
-        MachineTest::TearDown();
-    }
-    intptr_t RunMainDialog(std::vector<UserAction> script) {
-        HostSetScript(std::move(script));
-        intptr_t result = OsDialogBox(nullptr, IDD_MAIN, nullptr, MainDialogProc, reinterpret_cast<intptr_t>(state));
-        for (const std::string& error : HostScriptErrors()) ADD_FAILURE() << error;
-        return result;
-    }
-};
+class MainDialogTest : public DialogTest {};
 
 const std::u16string kBadValue = u"This value should be restored.";
 const std::u16string kConfirm =

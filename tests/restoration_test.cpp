@@ -19,30 +19,13 @@ namespace {
 const std::u16string kAbsent = u"<absent>";
 const std::u16string kSuccess = u"User information successfully restored.";
 
-class RestorationTest : public MachineTest {
+class RestorationTest : public DialogTest {
   protected:
-    AppState* state = nullptr;
-
-    void SetUp() override {
-        MachineTest::SetUp();
-        state = NewState();
-        ExtractTable(state);
-        state->isAdmin = 1;
-    }
-    void TearDown() override {
-        RemoveStringTable(state);
-        MachineTest::TearDown();
-    }
     void SetValues(const std::u16string& owner, const std::u16string& organization) {
         HostRegDeleteValue(kUserInfo, u"RegisteredOwner");
         HostRegDeleteValue(kUserInfo, u"RegisteredOrganization");
         if (owner != kAbsent) SetOwner(owner);
         if (organization != kAbsent) SetOrganization(organization);
-    }
-    void RunMainDialog(std::vector<UserAction> script) {
-        HostSetScript(std::move(script));
-        OsDialogBox(nullptr, IDD_MAIN, nullptr, MainDialogProc, reinterpret_cast<intptr_t>(state));
-        for (const std::string& error : HostScriptErrors()) ADD_FAILURE() << error;
     }
     std::string File(const std::string& name) {
         std::string bytes;

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include "platform/host/host_internal.h"
+#include "resources/resource.h"
 #include "text/string_table.h"
+#include "ui/main_dialog.h"
 
 const std::u16string kUserInfo = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
@@ -93,3 +95,26 @@ std::string Utf16Bytes(const std::u16string& text) {
 
 std::u16string FromUtf8(const std::string& text) { return Utf8ToUtf16(text); }
 std::string ToUtf8(const std::u16string& text) { return Utf16ToUtf8(text); }
+
+void DialogTest::SetUp() {
+    MachineTest::SetUp();
+    state = NewState();
+    ExtractTable(state);
+    state->isAdmin = 1;
+}
+
+void DialogTest::TearDown() {
+    RemoveStringTable(state);
+    MachineTest::TearDown();
+}
+
+intptr_t DialogTest::RunDialog(uint16_t templateId, DialogProcedure procedure, std::vector<UserAction> script) {
+    HostSetScript(std::move(script));
+    intptr_t result = OsDialogBox(nullptr, templateId, nullptr, procedure, reinterpret_cast<intptr_t>(state));
+    for (const std::string& error : HostScriptErrors()) ADD_FAILURE() << error;
+    return result;
+}
+
+intptr_t DialogTest::RunMainDialog(std::vector<UserAction> script) {
+    return RunDialog(IDD_MAIN, MainDialogProc, std::move(script));
+}

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
+#include "platform/dialogs.h"
 #include "platform/host/host_machine.h"
 
 // Registry values a test sets or reads.
@@ -30,6 +32,22 @@ class MachineTest : public ::testing::Test {
 
   private:
     AppState* state_ = nullptr;
+};
+
+// A machine with the string table in place and a state record for the
+// dialogs, as the program has them once the main dialog runs; the user is an
+// administrator.
+class DialogTest : public MachineTest {
+  protected:
+    AppState* state = nullptr;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs a dialog of the program modally while the script plays the user;
+    // returns what the dialog ended with. Script errors fail the test.
+    intptr_t RunDialog(uint16_t templateId, DialogProcedure procedure, std::vector<UserAction> script);
+    intptr_t RunMainDialog(std::vector<UserAction> script);
 };
 
 // Little-endian UTF-16 bytes of text, as the program writes its side files.
