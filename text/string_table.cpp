@@ -54,12 +54,10 @@ void RemoveStringTable(AppState* state) {
     const char16_t* path = SideFilePath(kStringTableFileName);
     // The lock forbids deletion, so it goes first, whatever the attributes
     // query below says. A held lock also proves that the path is our file.
-    bool locked = IsOpenHandle(state->stringTableLock);
-    if (locked) {
+    if (IsOpenHandle(state->stringTableLock)) {
         OsCloseFile(state->stringTableLock);
         state->stringTableLock = kInvalidFileHandle;
-    }
-    if (!locked) {
+    } else {
         uint32_t attributes = OsGetFileAttributes(path);
         if (attributes == kInvalidFileAttributes || (attributes & kFileAttributeDirectory) != 0) return;
     }
