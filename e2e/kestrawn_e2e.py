@@ -327,6 +327,24 @@ class Machine:
         """Waits for a message box, presses a button; returns the box."""
         return Window(self.driver("answer", str(button), str(timeout))[-1])
 
+    def restore_by_typing(self, owner=None, organization=None):
+        """Presses Restore, types what is given into the input dialog (None
+        leaves a field as prefilled) and presses OK. Returns the input dialog
+        as it opened and the message box that followed, answered with OK."""
+        self.click("main", ID_RESTORE)
+        dialog = self.dialog("input")
+        if owner is not None:
+            self.set_text("input", ID_OWNER, owner)
+        if organization is not None:
+            self.set_text("input", ID_ORGANIZATION, organization)
+        self.click("input", ID_OK)
+        return dialog, self.answer(ID_OK)
+
+    def cancel_input(self):
+        """Presses Cancel in the input dialog and waits until it is gone."""
+        self.click("input", ID_CANCEL)
+        self.gone("input")
+
     def click(self, kind, control):
         self.driver("click", kind, str(control))
 

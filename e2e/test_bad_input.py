@@ -4,7 +4,7 @@ makes of them on the real exe under Wine."""
 import os
 import subprocess
 
-from kestrawn_e2e import (ID_CANCEL, ID_OK, ID_ORGANIZATION, ID_OWNER, ID_QUIT, ID_RESTORE,
+from kestrawn_e2e import (ID_ORGANIZATION, ID_OWNER, ID_QUIT, ID_RESTORE,
                           ID_STATUS, ID_YES, Machine, backup_bytes, strings)
 
 EN = strings("en")
@@ -34,11 +34,8 @@ def test_characters_outside_the_basic_plane_are_sound_and_shown_whole():
         main = m.main_dialog()
         assert main.text(ID_STATUS) == EN["S_STAT_NOERROR"], main
         assert (main.text(ID_OWNER), main.text(ID_ORGANIZATION)) == (owner, organization), main
-        m.click("main", ID_RESTORE)
-        dialog = m.dialog("input")
+        dialog, _ = m.restore_by_typing()
         assert (dialog.text(ID_OWNER), dialog.text(ID_ORGANIZATION)) == (owner, organization)
-        m.click("input", ID_OK)
-        m.answer(ID_OK)
         assert m.user_info() == (owner, organization), "written back unchanged"
         m.click("main", ID_QUIT)
         assert m.finish(program) == 0
@@ -53,12 +50,8 @@ def test_backup_path_taken_by_a_directory_is_left_alone():
         assert os.path.isdir(m.path("Kestrawn.dat"))
         assert not m.exists("Kestrawn.dat.tmp")
         # Without a backup the input dialog starts from the registry.
-        m.click("main", ID_RESTORE)
-        dialog = m.dialog("input")
+        dialog, _ = m.restore_by_typing("Kaori Tanaka")
         assert (dialog.text(ID_OWNER), dialog.text(ID_ORGANIZATION)) == ("", "Test Organization")
-        m.set_text("input", ID_OWNER, "Kaori Tanaka")
-        m.click("input", ID_OK)
-        m.answer(ID_OK)
         m.click("main", ID_QUIT)
         assert m.finish(program) == 0
         assert m.user_info() == ("Kaori Tanaka", "Test Organization")
@@ -89,8 +82,7 @@ def test_cancelled_input_with_quotes_and_a_line_break_writes_nothing():
         m.click("main", ID_RESTORE)
         m.dialog("input")
         m.set_text("input", ID_OWNER, 'a "quoted" \\ name\r\nwith a line break')
-        m.click("input", ID_CANCEL)
-        m.gone("input")
+        m.cancel_input()
         assert m.user_info() == (None, "Test Organization")
         assert not m.exists("Kestrawn.reg")
         m.driver("close", "main")

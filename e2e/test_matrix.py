@@ -93,13 +93,9 @@ def repair(arch, version, language, fixed):
         main = m.main_dialog()
         assert main.text(ID_STATUS) == table["S_STAT_BAD_REGISTRY"], main
         assert main.text(ID_OWNER) == table["S_UI_BAD_VALUE"], main
-        m.click("main", ID_RESTORE)
-        dialog = m.dialog("input")
+        dialog, box = m.restore_by_typing(owner)
         check_texts(dialog, table, INPUT_TEXTS)
         assert (dialog.text(ID_OWNER), dialog.text(ID_ORGANIZATION)) == ("", "Test Organization")
-        m.set_text("input", ID_OWNER, owner)
-        m.click("input", ID_OK)
-        box = m.answer(ID_OK)
         assert box.text(ID_BOX_TEXT) == table["S_ERR_OPERATION_SUCCEED"], box
         main = wait_for_status(m, table["S_STAT_NOERROR"])
         assert main.text(ID_OWNER) == owner, main
@@ -124,8 +120,7 @@ def both_missing(arch, version, language, fixed):
         if fixed is None:
             dialog = m.dialog("input")
             assert (dialog.text(ID_OWNER), dialog.text(ID_ORGANIZATION)) == ("", ""), dialog
-            m.click("input", ID_CANCEL)
-            m.gone("input")
+            m.cancel_input()
             assert m.user_info() == (None, None)
             m.click("main", ID_QUIT)
             m.answer(ID_YES)
@@ -158,11 +153,7 @@ def refused_write(arch, version, language, fixed):
         m.driver("reg-deny-write", USER_INFO)
         program = m.start()
         m.main_dialog()
-        m.click("main", ID_RESTORE)
-        m.dialog("input")
-        m.set_text("input", ID_OWNER, TYPED_OWNER[language])
-        m.click("input", ID_OK)
-        box = m.answer(ID_OK)
+        _, box = m.restore_by_typing(TYPED_OWNER[language])
         assert box.text(ID_BOX_TEXT) == table["S_ERR_OPERATION_FAILED"], box
         assert m.finish(program) == 0
         assert m.user_info() == (None, "Test Organization")

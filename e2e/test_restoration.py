@@ -3,7 +3,7 @@
 import codecs
 import time
 
-from kestrawn_e2e import (ID_CANCEL, ID_OK, ID_ORGANIZATION, ID_OWNER, ID_QUIT, ID_RESTORE,
+from kestrawn_e2e import (ID_OK, ID_ORGANIZATION, ID_OWNER, ID_QUIT, ID_RESTORE,
                           ID_STATUS, USER_INFO, Machine, backup_bytes, script_bytes, strings)
 
 EN = strings("en")
@@ -26,14 +26,10 @@ def test_typical_repair_run_from_start_to_end():
         assert main.text(ID_STATUS) == EN["S_STAT_BAD_REGISTRY"], main
         assert m.read("Kestrawn.dat") == backup_bytes("", "Test Organization")
 
-        m.click("main", ID_RESTORE)
-        dialog = m.dialog("input")
+        dialog, box = m.restore_by_typing("Kaori Tanaka")
         assert dialog.text(ID_OWNER) == "", dialog
         assert dialog.text(ID_ORGANIZATION) == "Test Organization", dialog
         assert dialog.focus == ID_OWNER, dialog
-        m.set_text("input", ID_OWNER, "Kaori Tanaka")
-        m.click("input", ID_OK)
-        box = m.answer(ID_OK)
         assert box.text(ID_BOX_TEXT) == EN["S_ERR_OPERATION_SUCCEED"], box
 
         main = m.main_dialog()
@@ -107,19 +103,14 @@ def test_input_dialog_refuses_bad_lengths_and_returns_to_the_field():
             assert m.user_info() == ("Test Owner", "Test Organization"), message
 
         # Cancel writes nothing and shows nothing.
-        m.click("input", ID_CANCEL)
-        m.gone("input")
+        m.cancel_input()
         assert not m.has_window("box")
         assert m.user_info() == ("Test Owner", "Test Organization")
 
         # 1024 code units, a surrogate pair among them, are accepted as typed.
         owner = "\U0001F600" + "x" * 1022
-        m.click("main", ID_RESTORE)
-        m.dialog("input")
-        m.set_text("input", ID_OWNER, owner)
-        m.set_text("input", ID_ORGANIZATION, "")
-        m.click("input", ID_OK)
-        assert m.answer(ID_OK).text(ID_BOX_TEXT) == EN["S_ERR_OPERATION_SUCCEED"]
+        _, box = m.restore_by_typing(owner, "")
+        assert box.text(ID_BOX_TEXT) == EN["S_ERR_OPERATION_SUCCEED"]
         assert m.user_info() == (owner, "")
         m.click("main", ID_QUIT)
         assert m.finish(program) == 0
@@ -131,12 +122,7 @@ def test_refused_write_leaves_a_script_and_ends():
         m.driver("reg-deny-write", USER_INFO)
         program = m.start()
         m.main_dialog()
-        m.click("main", ID_RESTORE)
-        m.dialog("input")
-        owner = 'Kaori "K" Tanaka \\ Ltd'
-        m.set_text("input", ID_OWNER, owner)
-        m.click("input", ID_OK)
-        box = m.answer(ID_OK)
+        _, box = m.restore_by_typing('Kaori "K" Tanaka \\ Ltd')
         assert box.text(ID_BOX_TEXT) == EN["S_ERR_OPERATION_FAILED"], box
         assert m.finish(program) == 0, "the dialog ends after a failed write"
         assert m.user_info() == (None, "Test Organization")

@@ -2,9 +2,8 @@
 on the real exe under Wine."""
 
 import os
-import time
 
-from kestrawn_e2e import (APP_WIN, ID_CANCEL, ID_ORGANIZATION, ID_OWNER, ID_QUIT, ID_RESTORE,
+from kestrawn_e2e import (APP_WIN, ID_ORGANIZATION, ID_OWNER, ID_QUIT, ID_RESTORE,
                           ID_STATUS, Machine, backup_bytes, strings)
 
 # Main dialog controls and the texts they show.
@@ -50,8 +49,7 @@ def test_second_instance_ends_at_once_and_leaves_the_first_alone():
         assert first.poll() is None
 
         # The first goes on as if nothing happened.
-        m.click("input", ID_CANCEL)
-        m.gone("input")
+        m.cancel_input()
         m.driver("close", "main")
         m.answer(6)
         assert m.finish(first) == 0
@@ -106,9 +104,7 @@ def test_read_only_backup_is_left_as_it_was_and_the_verdict_shows():
         m.click("main", ID_RESTORE)
         dialog = m.dialog("input")
         assert dialog.text(ID_OWNER) == "Earlier Owner", dialog
-        m.click("input", ID_CANCEL)
-        m.gone("input")
+        m.cancel_input()
         m.driver("close", "main")
         m.answer(6)
         assert m.finish(program) == 0
-        time.sleep(0)
